@@ -1,0 +1,6 @@
+#pragma once
+
+// The five top-level objects, created in this order and kept until exit:
+// fMainDs, fDebug, dmHttpCli, fError, fPanel.
+void CreateTopLevelObjects();
+void DestroyTopLevelObjects();

@@ -1,0 +1,3 @@
+#include "uMonitorState.h"
+
+TMonitorState MonitorState;

@@ -1,0 +1,3 @@
+#include "udmHttpCliThr.h"
+
+TdmHttpCli* dmHttpCli = nullptr;
