@@ -27,7 +27,9 @@ bool WaitDone(const TDoneDeadline& Done) {
     return true;
 }
 
-QString Status() { return fMainDs->lblSttInfo->text(); }
+QString Status() {
+    return fMainDs->lblSttInfo->text();
+}
 
 } // namespace
 
@@ -240,8 +242,9 @@ private slots:
 
     void refusedMode_data() {
         QTest::addColumn<QString>("Settings");
-        QTest::newRow("TCP client") << QStringLiteral("<set box=\"1\" mode=\"1\"/>"
-                                                      "<set box=\"10\"><item id=\"1\" name=\"A\"/></set>");
+        QTest::newRow("TCP client")
+            << QStringLiteral("<set box=\"1\" mode=\"1\"/>"
+                              "<set box=\"10\"><item id=\"1\" name=\"A\"/></set>");
         QTest::newRow("UDP") << QStringLiteral("<set box=\"1\" mode=\"2\"/>");
         QTest::newRow("no mode") << QStringLiteral("<set box=\"8\" name=\"X\"/>");
     }
