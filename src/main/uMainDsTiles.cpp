@@ -127,6 +127,8 @@ void MakeTile(TfMainDs* W, const QFrame* TplPanel, const QLabel* TplImg, const Q
     QPalette Pal = Stt->palette();
     Pal.setColor(QPalette::WindowText, QColor(0xC0, 0xC0, 0xC0));
     Stt->setPalette(Pal);
+    // On a button-face parent a label would otherwise take the button text colour.
+    Stt->setForegroundRole(QPalette::WindowText);
     Stt->move(TplStt->pos());
     Stt->adjustSize();
 

@@ -195,6 +195,9 @@ void TstMainDsTiles::names() {
     if (result) {
         const QLabel* L = output ? W->PnlOut[index].lblName : W->PnlIn[index].lblName;
         QCOMPARE(L->text(), shown);
+        QVERIFY(L->font().bold());
+        QCOMPARE(L->font().pointSize(), 10);
+        QCOMPARE(L->foregroundRole(), QPalette::WindowText);
         // Sized to the text, not cut.
         QCOMPARE(L->width(), L->sizeHint().width());
     } else {
@@ -239,6 +242,8 @@ void TstMainDsTiles::state() {
         W->PnlInSetColor(0, state);
 
     QCOMPARE(Stt->text(), number);
+    QCOMPARE(Stt->palette().color(Stt->foregroundRole()), QColor(0xC0, 0xC0, 0xC0));
+    QCOMPARE(Stt->font().pointSize(), 8);
     const QImage P = Picture(Img);
     QCOMPARE(P.deviceIndependentSize().toSize(), QSize(46, 46));
     QVERIFY2(Near(PixelAt(P, 23, 23), disc), qPrintable(PixelAt(P, 23, 23).name()));
