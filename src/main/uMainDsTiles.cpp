@@ -113,7 +113,6 @@ void MakeTile(TfMainDs* W, const QFrame* TplPanel, const QLabel* TplImg, const Q
 
     Img = new QLabel(Panel);
     Img->setGeometry(TplImg->geometry());
-    Img->setAttribute(Qt::WA_TranslucentBackground);
 
     Name = new QLabel(Panel);
     Name->setFont(TileFont(Panel, 10, true));
