@@ -5,6 +5,7 @@
 #include "uWebDoc.h"
 #include "udmHttpCliThr.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QtTest>
@@ -38,6 +39,17 @@ QString BoxItems(int Count) {
     for (int N = 1; N <= Count; ++N)
         S += QStringLiteral("<item id=\"%1\" name=\"n%1\"/>").arg(N);
     return S + QStringLiteral("</set>");
+}
+
+// "name=state" per tile, '?' for a tile not named.
+template <typename TTile> QString Tiles(const QList<TTile>& L) {
+    QStringList Out;
+    for (const TTile& T : L)
+        Out.append(T.lblName
+                       ? (T.lblName->text().isEmpty() ? QStringLiteral("?") : T.lblName->text()) +
+                             QLatin1Char('=') + T.lblStt->text()
+                       : QStringLiteral("<none>"));
+    return Out.join(QLatin1Char(','));
 }
 
 void SetAnswer(int Status, const QString& Body, const QString& Err = QString()) {
@@ -355,6 +367,126 @@ private slots:
         QCOMPARE(MonitorState.DevInMax, In);
         QCOMPARE(MonitorState.DevOutMax, Out);
         QCOMPARE(fMainDs->lblInfo->text(), Device);
+    }
+
+    void settingsTiles_data() {
+        QTest::addColumn<QString>("Body");
+        QTest::addColumn<QString>("In");
+        QTest::addColumn<QString>("Out");
+        const QString Boxes = QStringLiteral(
+            "<set box=\"10\"><item id=\"1\" name=\"Door\"/><item id=\"2\" name=\"Smoke\"/></set>"
+            "<set box=\"11\"><item id=\"1\" name=\"Light\"/></set>");
+        QTest::newRow("WEB: named from boxes 10 and 11")
+            << QStringLiteral("<set box=\"1\" mode=\"3\"/>") + Boxes
+            << QStringLiteral("Door=,Smoke=") << QStringLiteral("Light=");
+        QTest::newRow("WEB: items 1 2 4")
+            << QStringLiteral(
+                   "<set box=\"1\" mode=\"3\"/><set box=\"10\"><item id=\"1\" name=\"A\"/>"
+                   "<item id=\"2\" name=\"B\"/><item id=\"4\" name=\"D\"/></set>")
+            << QStringLiteral("A=,B=") << QString();
+        QTest::newRow("WEB: box 10 without </set>")
+            << QStringLiteral(
+                   "<set box=\"1\" mode=\"3\"/><set box=\"10\"><item id=\"1\" name=\"A\"/>")
+            << QString() << QString();
+        QTest::newRow("WEB: item without name")
+            << QStringLiteral("<set box=\"1\" mode=\"3\"/><set box=\"11\"><item id=\"1\"/>"
+                              "<item id=\"2\" name=\"Fan\"/></set>")
+            << QString() << QStringLiteral("Fan=,Fan=");
+        QTest::newRow("TCP client: boxes ignored")
+            << QStringLiteral("<set box=\"1\" mode=\"1\"/>") + Boxes << QString() << QString();
+        QTest::newRow("TCP server: unnamed tiles from the counts")
+            << QStringLiteral("<set box=\"1\" mode=\"0\"/><set box=\"12\" info=\"T 3/2;\"/>") +
+                   Boxes
+            << QStringLiteral("?=,?=,?=") << QStringLiteral("?=,?=");
+        QTest::newRow("TCP server: no counts")
+            << QStringLiteral("<set box=\"1\" mode=\"0\"/>") << QString() << QString();
+        QTest::newRow("TCP server: zero outputs")
+            << QStringLiteral("<set box=\"1\" mode=\"0\"/><set box=\"12\" info=\"T 1/0;\"/>")
+            << QStringLiteral("?=") << QString();
+    }
+
+    void settingsTiles() {
+        QFETCH(QString, Body);
+        QFETCH(QString, In);
+        QFETCH(QString, Out);
+        SetAnswer(200, Body);
+        QVERIFY(fMainDs->GetSettingsXmlEnd());
+        QCOMPARE(Tiles(fMainDs->PnlIn), In);
+        QCOMPARE(Tiles(fMainDs->PnlOut), Out);
+    }
+
+    void absurdCountsAreCut_data() {
+        QTest::addColumn<QString>("Body");
+        QTest::newRow("TCP server counts") << QStringLiteral(
+            "<set box=\"1\" mode=\"0\"/><set box=\"12\" info=\"T 100000/300;\"/>");
+        QString Many = QStringLiteral("<set box=\"1\" mode=\"3\"/><set box=\"10\">");
+        for (int N = 1; N <= 300; ++N)
+            Many += QStringLiteral("<item id=\"%1\" name=\"n\"/>").arg(N);
+        Many += QStringLiteral("</set><set box=\"11\">");
+        for (int N = 1; N <= 300; ++N)
+            Many += QStringLiteral("<item id=\"%1\" name=\"n\"/>").arg(N);
+        QTest::newRow("WEB items") << Many + QStringLiteral("</set>");
+    }
+
+    void absurdCountsAreCut() {
+        QFETCH(QString, Body);
+        SetAnswer(200, Body);
+        QVERIFY(fMainDs->GetSettingsXmlEnd());
+        QCOMPARE(fMainDs->PnlIn.size(), WebMaxItems);
+        QCOMPARE(fMainDs->PnlOut.size(), WebMaxItems);
+    }
+
+    void freshTiles_data() {
+        QTest::addColumn<QString>("Body");
+        QTest::addColumn<QString>("In");
+        QTest::addColumn<QString>("Out");
+        QTest::newRow("ids 1 2 3 5")
+            << QStringLiteral(
+                   "<x><din id=\"1\" name=\"A\" val=\"1\"/><din id=\"2\" name=\"B\" val=\"0\"/>"
+                   "<din id=\"3\" name=\"C\" val=\"1\"/><din id=\"5\" name=\"E\" val=\"1\"/>")
+            << QStringLiteral("A=1,B=0,C=1") << QString();
+        QTest::newRow("first item at the very first character")
+            << QStringLiteral("<din id=\"1\" name=\"A\" val=\"1\"/>") << QString() << QString();
+        QTest::newRow("no val after an input: named, state unchanged, outputs still read")
+            << QStringLiteral("<x><dout id=\"1\" name=\"O\" val=\"1\"/><din id=\"1\" name=\"A\"/>"
+                              "<din id=\"2\" name=\"B\"/>")
+            << QStringLiteral("A=") << QStringLiteral("O=1");
+        QTest::newRow("val searched past the element")
+            << QStringLiteral("<x><din id=\"1\" name=\"A\"/><dout id=\"1\" name=\"O\" val=\"1\"/>")
+            << QStringLiteral("A=1") << QStringLiteral("O=1");
+        QTest::newRow("outputs before inputs")
+            << QStringLiteral(
+                   "<x><dout id=\"1\" name=\"O1\" val=\"0\"/><dout id=\"2\" name=\"O2\" val=\"1\"/>"
+                   "<din id=\"1\" name=\"I1\" val=\"x\"/>")
+            << QStringLiteral("I1=-1") << QStringLiteral("O1=0,O2=1");
+    }
+
+    void freshTiles() {
+        QFETCH(QString, Body);
+        QFETCH(QString, In);
+        QFETCH(QString, Out);
+        SetAnswer(200, Body);
+        QVERIFY(fMainDs->GetFreshXmlEnd());
+        QCOMPARE(Tiles(fMainDs->PnlIn), In);
+        QCOMPARE(Tiles(fMainDs->PnlOut), Out);
+    }
+
+    // Tiles are added up to the highest item read and only updated after.
+    void freshUpdatesExistingTiles() {
+        SetAnswer(
+            200,
+            QStringLiteral(
+                "<x><din id=\"1\" name=\"A\" val=\"1\"/><din id=\"2\" name=\"B\" val=\"1\"/>"));
+        QVERIFY(fMainDs->GetFreshXmlEnd());
+        QFrame* First = fMainDs->PnlIn[0].pnlMain;
+        SetAnswer(200, QStringLiteral("<x><din id=\"1\" name=\"A2\" val=\"0\"/>"));
+        QVERIFY(fMainDs->GetFreshXmlEnd());
+        QCOMPARE(Tiles(fMainDs->PnlIn), QStringLiteral("A2=0,B=1"));
+        QCOMPARE(fMainDs->PnlIn[0].pnlMain, First);
+        // A failed read leaves the tiles alone.
+        SetAnswer(404, QStringLiteral("<x><din id=\"1\" name=\"Z\" val=\"1\"/>"));
+        QVERIFY(!fMainDs->GetFreshXmlEnd());
+        QCOMPARE(Tiles(fMainDs->PnlIn), QStringLiteral("A2=0,B=1"));
     }
 
     // Counts and labels of an earlier document stay until a later one has its own.

@@ -31,6 +31,20 @@ QString Status() {
     return fMainDs->lblSttInfo->text();
 }
 
+template <typename TTile> QStringList Names(const QList<TTile>& L) {
+    QStringList Out;
+    for (const TTile& T : L)
+        Out.append(T.lblName->text());
+    return Out;
+}
+
+template <typename TTile> QString States(const QList<TTile>& L) {
+    QStringList Out;
+    for (const TTile& T : L)
+        Out.append(T.lblStt->text());
+    return Out.join(QLatin1Char(','));
+}
+
 } // namespace
 
 class TestWebRoad : public QObject {
@@ -112,6 +126,8 @@ private slots:
         QCOMPARE(M.TmSetXmlTout, NeverTime);
         QCOMPARE(M.TmSetXmlStart, NeverTime);
         QCOMPARE(M.TmFreshStart, T4 + 1000);
+        QCOMPARE(Names(fMainDs->PnlIn), (QStringList{"Door", "Window", "Smoke"}));
+        QCOMPARE(Names(fMainDs->PnlOut), (QStringList{"Light", "Fan"}));
 
         // First live-state read 1000 ms after the settings document.
         State.Name = QStringLiteral("Hall B");
@@ -123,15 +139,19 @@ private slots:
         QVERIFY(WaitDone(M.TmFreshDone));
         App->TickAfter(10);
         QCOMPARE(fMainDs->lbl4->text(), QStringLiteral("Hall B")); // read from fresh.xml
+        QCOMPARE(States(fMainDs->PnlIn), QStringLiteral("1,0,1"));
+        QCOMPARE(States(fMainDs->PnlOut), QStringLiteral("1,0"));
         QCOMPARE(M.TmFreshTout, NeverTime);
         QCOMPARE(M.TmFreshStart, NeverTime);
         QCOMPARE(M.TmPollStart, Now() + 1000);
 
         // Good answer: the next read 1000 ms later.
+        State.Inputs[1] = true;
         TickIntoPoll();
         QVERIFY(WaitDone(M.TmPollDone));
         App->TickAfter(10);
         QCOMPARE(Status(), QStringLiteral("GET OK"));
+        QCOMPARE(States(fMainDs->PnlIn), QStringLiteral("1,1,1"));
         QCOMPARE(M.TmPollTout, NeverTime);
         QCOMPARE(M.TmPollStart, Now() + 1000);
         QCOMPARE(Fake->Targets(), (QStringList{"/settings.xml", "/fresh.xml", "/fresh.xml"}));
@@ -200,15 +220,12 @@ private slots:
     void outputCommands() {
         auto& M = MonitorState;
         RunToFirstRead();
-        QVERIFY(fMainDs->PnlOut.size() >= 2);
-        QObject On2;
-        On2.setProperty("Tag", 2);
-        QObject Off1;
-        Off1.setProperty("Tag", 1);
+        QCOMPARE(fMainDs->PnlOut.size(), 2);
+        QCOMPARE(States(fMainDs->PnlOut), QStringLiteral("1,0"));
 
         // The last press before the request starts is the one sent.
-        fMainDs->btnOnClick(&On2);
-        fMainDs->btnOffClick(&Off1);
+        fMainDs->PnlOut[1].btnOn->click();
+        fMainDs->PnlOut[0].btnOff->click();
         QCOMPARE(M.TmPollStart, Now());
         App->TickAfter(10);
         QCOMPARE(M.WebOutCmd, QChar(0));
@@ -219,17 +236,21 @@ private slots:
         App->TickAfter(10);
         QCOMPARE(Status(), QStringLiteral("GET OK"));
         QCOMPARE(M.TmPollStart, Now() + 1000);
+        QCOMPARE(States(fMainDs->PnlOut), QStringLiteral("0,0")); // the answer to the command
 
         // A press while a read's answer waits: only its status is looked at,
         // and the command goes out with the next start.
         TickIntoPoll();
         State.Name = QStringLiteral("Not shown");
+        State.Inputs = {false, false, false};
         QVERIFY(WaitDone(M.TmPollDone));
         const QString Name = fMainDs->lbl4->text();
         ClockAdvance(10);
-        fMainDs->btnOnClick(&On2);
+        fMainDs->PnlOut[1].btnOn->click();
         App->Tick();
+        QCOMPARE(Status(), QStringLiteral("GET OK"));
         QCOMPARE(fMainDs->lbl4->text(), Name);
+        QCOMPARE(States(fMainDs->PnlIn), QStringLiteral("1,0,1"));
         QCOMPARE(M.WebOutCmd, QChar(u's'));
         QCOMPARE(M.TmPollStart, Now() + 1000);
         const int Before = Fake->RequestCount();
@@ -238,6 +259,19 @@ private slots:
         QCOMPARE(Fake->RequestCount(), Before + 1);
         QCOMPARE(Fake->Targets().last(), QStringLiteral("/set.xml?type=s&id=2"));
         QCOMPARE(State.Outputs, (TTarvoIOArray{false, true}));
+        App->TickAfter(10);
+        QCOMPARE(States(fMainDs->PnlOut), QStringLiteral("0,1"));
+        QCOMPARE(States(fMainDs->PnlIn), QStringLiteral("0,0,0"));
+    }
+
+    void pressesWhileStoppedAreIgnored() {
+        RunToFirstRead();
+        fMainDs->btnTrackSwClick(); // Stop
+        fMainDs->PnlOut[0].btnOff->click();
+        QCOMPARE(MonitorState.WebOutCmd, QChar(0));
+        App->RunFor(3000, 100);
+        QCOMPARE(Fake->RequestCount(QStringLiteral("/set.xml")), 0);
+        QCOMPARE(Fake->RequestCount(QStringLiteral("/fresh.xml")), 1);
     }
 
     void refusedMode_data() {
