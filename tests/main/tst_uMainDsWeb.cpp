@@ -1,6 +1,7 @@
 // Reading the module's web documents, and starting their requests.
 #include "FakeHttpModule.h"
 #include "TestApp.h"
+#include "uDebug.h"
 #include "uMainDs.h"
 #include "uWebDoc.h"
 #include "udmHttpCliThr.h"
@@ -8,6 +9,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QtTest>
 
 #include <memory>
@@ -292,6 +294,53 @@ private slots:
         QCOMPARE(fMainDs->lblSttInfo->text(), Line);
         // Only the settings reader looks at the mode, and only after success.
         QCOMPARE(MonitorState.DevMode, Reader == 1 && Ok ? 3 : -1);
+    }
+
+    void resultCheckLog_data() {
+        QTest::addColumn<int>("Reader");
+        QTest::addColumn<int>("Status");
+        QTest::addColumn<QString>("Err");
+        QTest::addColumn<QStringList>("Lines");
+        const QString R = QStringLiteral("Response : body");
+        QTest::newRow("settings ok") << 1 << 200 << QString() << QStringList{"GET:|OK|", R};
+        QTest::newRow("live state ok") << 2 << 200 << QString() << QStringList{"Get:|OK|", R};
+        QTest::newRow("command ok") << 3 << 200 << QString() << QStringList{"Get:|OK|"};
+        QTest::newRow("settings 404")
+            << 1 << 404 << QString() << QStringList{"GetSettingsXml Status code : 404", R};
+        QTest::newRow("live state, no answer")
+            << 2 << -1 << QStringLiteral("Timeout was reached")
+            << QStringList{"GetFreshXml Except : Timeout was reached"};
+        QTest::newRow("command, code and error")
+            << 3 << 200 << QStringLiteral("Response too large")
+            << QStringList{"GetSetXmlOut Status code : 200", R,
+                           "GetSetXmlOut Except : Response too large"};
+    }
+
+    void resultCheckLog() {
+        QFETCH(int, Reader);
+        QFETCH(int, Status);
+        QFETCH(QString, Err);
+        QFETCH(QStringList, Lines);
+        MonitorState.DebugOn = true;
+        SetAnswer(Status, QStringLiteral("body"), Err);
+        Reader == 1   ? fMainDs->GetSettingsXmlEnd()
+        : Reader == 2 ? fMainDs->GetFreshXmlEnd()
+                      : fMainDs->GetSetXmlOutEnd();
+        QStringList Logged;
+        for (int I = 0; I < fDebug->lst1->count(); ++I) {
+            const QString L = fDebug->lst1->item(I)->text();
+            Logged.append(L.mid(L.indexOf(QLatin1Char(' ')) + 1)); // without the time stamp
+        }
+        QCOMPARE(Logged, Lines);
+    }
+
+    void startLogsUrl() {
+        MonitorState.DebugOn = true;
+        fMainDs->edtIpAdr->setText(QStringLiteral("127.0.0.1:1"));
+        QVERIFY(fMainDs->GetFreshXmlStart(2));
+        QCOMPARE(fDebug->lst1->count(), 1);
+        QVERIFY(fDebug->lst1->item(0)->text().endsWith(
+            QStringLiteral(" URL:|http://127.0.0.1:1/fresh.xml|")));
     }
 
     void settingsReader_data() {

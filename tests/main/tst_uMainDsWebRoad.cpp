@@ -2,12 +2,14 @@
 // output commands and refused modes, against a fake module on 127.0.0.1.
 #include "FakeHttpModule.h"
 #include "TestApp.h"
+#include "uDebug.h"
 #include "uMainDs.h"
 #include "udmHttpCliThr.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
 
@@ -158,11 +160,17 @@ private slots:
 
         // 404: the next read 10000 ms after the answer.
         Fake->SetStatus(QStringLiteral("/fresh.xml"), 404);
+        M.DebugOn = true;
         TickIntoPoll();
         QVERIFY(WaitDone(M.TmPollDone));
         App->TickAfter(10);
         QCOMPARE(Status(), QStringLiteral("Status code : 404"));
         QCOMPARE(M.HttpStatus, 404);
+        // The body of the 11th attempt, the path's 13th request.
+        const QString Last = fDebug->lst1->item(fDebug->lst1->count() - 1)->text();
+        QVERIFY2(Last.contains(QStringLiteral("Response : <html><body>404 Not Found (request 13)")),
+                 qPrintable(Last));
+        M.DebugOn = false;
         QCOMPARE(M.TmPollStart, Now() + 10000);
         QCOMPARE(Fake->RequestCount(QStringLiteral("/fresh.xml")), 2 + 11);
 
