@@ -143,6 +143,7 @@ void TfMainDs::CreateControls() {
     tmr1->start();
 
     SockCli = new QTcpSocket(this);
+    SockCliBind();
 
     resize(DesignWidth, DesignHeight);
     LayoutBars();
