@@ -2,7 +2,7 @@
 #include "uMainDs.h"
 
 #include "uDebug.h"
-#include "uSockErr.h"
+#include "uSockCli.h"
 
 #include <QHostAddress>
 #include <QLineEdit>
@@ -65,6 +65,12 @@ int SockErrorCode(QAbstractSocket::SocketError Error, const QString& Text) {
     return EIO;
 }
 
+QString SockCliHostText(const QString& Field) {
+    // 7 is the length of the shortest dotted address, such as 1.1.1.1.
+    const qsizetype Colon = Field.indexOf(u':');
+    return Colon + 1 > 7 ? Field.left(Colon) : Field;
+}
+
 void TfMainDs::SockCliBind() {
     connect(SockCli, &QTcpSocket::connected, this, [this] {
         SockCliConnected = true;
@@ -87,11 +93,7 @@ void TfMainDs::SockCliBind() {
 bool TfMainDs::SockCliOrvOn() {
     try {
         auto& M = MonitorState;
-        QString Adr = edtIpAdr->text();
-        // A colon after a complete address (at least "1.1.1.1") starts the web port.
-        const qsizetype Colon = Adr.indexOf(u':');
-        if (Colon + 1 > 7)
-            Adr.truncate(Colon);
+        const QString Adr = SockCliHostText(edtIpAdr->text());
         // Numbers only: a host name would block the program in a lookup.
         static const QRegularExpression Dotted(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
         QHostAddress Host;

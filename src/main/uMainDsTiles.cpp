@@ -30,9 +30,17 @@ bool TfMainDs::PnlInSetName(int N, const QString& S) {
 bool TfMainDs::PnlOutSetName(int N, const QString& S) {
     return SetName(PnlOut, N, S, QStringLiteral("Output "));
 }
-void TfMainDs::PnlInSetColor(int N, int C) { SetColor(PnlIn, N, C); }
-void TfMainDs::PnlOutSetColor(int N, int C) { SetColor(PnlOut, N, C); }
-void TfMainDs::PnlInClear() { PnlIn.clear(); }
-void TfMainDs::PnlOutClear() { PnlOut.clear(); }
+void TfMainDs::PnlInSetColor(int N, int C) {
+    SetColor(PnlIn, N, C);
+}
+void TfMainDs::PnlOutSetColor(int N, int C) {
+    SetColor(PnlOut, N, C);
+}
+void TfMainDs::PnlInClear() {
+    PnlIn.clear();
+}
+void TfMainDs::PnlOutClear() {
+    PnlOut.clear();
+}
 void TfMainDs::PnlInPosUpdate() {}
 void TfMainDs::PnlOutPosUpdate() {}
