@@ -39,8 +39,6 @@ int SockErrorCode(QAbstractSocket::SocketError Error, const QString& Text) {
             return ETIMEDOUT;
         if (Text.contains(QLatin1String("host unreachable"), Qt::CaseInsensitive))
             return EHOSTUNREACH;
-        if (Text.contains(QLatin1String("broken pipe"), Qt::CaseInsensitive))
-            return EPIPE;
         return ENETUNREACH;
     case S::AddressInUseError:
         return EADDRINUSE;
