@@ -23,6 +23,8 @@ private slots:
     void namesThenCycle();
     void refusedConnectionRetries();
     void halfFrameOfADroppedConnection();
+    void startForgetsTheStatesOfAnotherModule_data();
+    void startForgetsTheStatesOfAnotherModule();
 
 private:
     std::unique_ptr<TTestApp> App;
@@ -248,6 +250,31 @@ void TstTcpRoad::halfFrameOfADroppedConnection() {
     QCOMPARE(Requests(), QStringList({"7:01", "7:02"}));
     QCOMPARE(fMainDs->PnlIn[0].lblName->text(), QStringLiteral("In 1"));
     QCOMPARE(fMainDs->PnlIn[1].lblName->text(), QStringLiteral("In 2"));
+}
+
+void TstTcpRoad::startForgetsTheStatesOfAnotherModule_data() {
+    QTest::addColumn<QString>("next");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("same module") << "10.0.0.7" << true;
+    QTest::newRow("another module") << "10.0.0.8" << false;
+}
+
+void TstTcpRoad::startForgetsTheStatesOfAnotherModule() {
+    QFETCH(QString, next);
+    QFETCH(bool, kept);
+    auto& M = MonitorState;
+    fMainDs->edtIpAdr->setText(QStringLiteral("10.0.0.7"));
+    fMainDs->TrackOnProc(NeverTime);
+    M.InStt = ToArray(QStringLiteral("1"));
+    M.OutStt = ToArray(QStringLiteral("01"));
+    M.OutSet = ToArray(QStringLiteral("11"));
+    fMainDs->TrackOffProc();
+    fMainDs->edtIpAdr->setText(next);
+    fMainDs->TrackOnProc(NeverTime);
+    QCOMPARE(Bits(M.InStt), kept ? QStringLiteral("1") : QString());
+    QCOMPARE(Bits(M.OutStt), kept ? QStringLiteral("01") : QString());
+    QCOMPARE(Bits(M.OutSet), kept ? QStringLiteral("11") : QString());
+    fMainDs->TrackOffProc();
 }
 
 QTEST_MAIN(TstTcpRoad)
