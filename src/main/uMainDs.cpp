@@ -148,6 +148,7 @@ void TfMainDs::CreateControls() {
 
     SockCli = new QTcpSocket(this);
     SockCliBind();
+    Il1Create();
 
     resize(DesignWidth, DesignHeight);
     LayoutBars();

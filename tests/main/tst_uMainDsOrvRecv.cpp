@@ -37,6 +37,7 @@ private:
 
 void TstOrvaneRecv::init() {
     App = std::make_unique<TTestApp>();
+    MonitorState.DebugOn = true;
     fMainDs->lblSttInfo->setText(QStringLiteral("---"));
 }
 
@@ -80,6 +81,7 @@ void TstOrvaneRecv::framing_data() {
     QTest::addColumn<QString>("set");
     QTest::addColumn<QString>("status");
     QTest::addColumn<bool>("cycle");
+    QTest::addColumn<QString>("log"); // a line of the debug log, or empty
 
     const QByteArray In5 = Answer(4, 0, QByteArray::fromHex("05"));
     const QByteArray Out1 = Answer(5, 0, QByteArray::fromHex("01"));
@@ -90,143 +92,149 @@ void TstOrvaneRecv::framing_data() {
                                      << ""
                                      << "" << QByteArray("*") << ""
                                      << ""
-                                     << "" << None << false;
-    QTest::newRow("stray bytes then a frame") << (QByteArray("\x01\x02") + In5) << 3 << 2 << ""
-                                              << ""
-                                              << "" << QByteArray() << "101"
-                                              << ""
-                                              << "" << Ok << true;
-    QTest::newRow("first 6 bytes of a frame wait") << In5.left(6) << 3 << 2 << ""
-                                                   << ""
-                                                   << "" << In5.left(6) << ""
-                                                   << ""
-                                                   << "" << None << false;
+                                     << "" << None << false << QString::fromUtf8("");
+    QTest::newRow("stray bytes then a frame")
+        << (QByteArray("\x01\x02") + In5) << 3 << 2 << ""
+        << ""
+        << "" << QByteArray() << "101"
+        << ""
+        << "" << Ok << true << QString::fromUtf8("Inputs:|101|");
+    QTest::newRow("first 6 bytes of a frame wait")
+        << In5.left(6) << 3 << 2 << ""
+        << ""
+        << "" << In5.left(6) << ""
+        << ""
+        << "" << None << false << QString::fromUtf8("RXS");
     QTest::newRow("rest of a frame after stray bytes waits")
         << (QByteArray("zz\r") + In5.left(8)) << 3 << 2 << ""
         << ""
         << "" << In5.left(8) << ""
         << ""
-        << "" << None << false;
+        << "" << None << false << QString::fromUtf8("RXS");
     QTest::newRow("length field too long, good frame behind")
         << (WithLength(Out1, 1) + In5) << 3 << 2 << ""
         << ""
         << "" << QByteArray() << "101"
         << ""
-        << "" << Ok << true;
+        << "" << Ok << true << QString::fromUtf8("Inputs:|101|");
     QTest::newRow("length field too short, good frame behind")
         << (WithLength(Out1, -1) + In5) << 3 << 2 << ""
         << ""
         << "" << QByteArray() << "101"
         << ""
-        << "" << Ok << true;
+        << "" << Ok << true << QString::fromUtf8("Inputs:|101|");
     QTest::newRow("length field past the bytes so far waits")
         << (WithLength(Out1, 5) + In5.left(4)) << 3 << 2 << ""
         << ""
         << "" << (WithLength(Out1, 5) + In5.left(4)) << ""
         << ""
-        << "" << None << false;
+        << "" << None << false << QString::fromUtf8("");
     QTest::newRow("length field too long, start of a frame behind")
         << (WithLength(Out1, 3) + In5.left(4)) << 3 << 2 << ""
         << ""
         << "" << In5.left(4) << ""
         << ""
-        << "" << None << false;
-    QTest::newRow("bad checksum, good frame behind") << (WithSum(Out1, 1) + In5) << 3 << 2 << ""
-                                                     << ""
-                                                     << "" << QByteArray() << "101"
-                                                     << ""
-                                                     << "" << Ok << true;
+        << "" << None << false << QString::fromUtf8("");
+    QTest::newRow("bad checksum, good frame behind")
+        << (WithSum(Out1, 1) + In5) << 3 << 2 << ""
+        << ""
+        << "" << QByteArray() << "101"
+        << ""
+        << "" << Ok << true << QString::fromUtf8("Inputs:|101|");
     QTest::newRow("two answers in one call")
         << (Answer(4, 0, QByteArray::fromHex("04")) + Out1) << 3 << 2 << ""
         << ""
         << "" << QByteArray() << "001"
         << "10"
-        << "10" << Ok << true;
-    QTest::newRow("answer and the start of the next") << (In5 + Out1.left(3)) << 3 << 2 << ""
-                                                      << ""
-                                                      << "" << Out1.left(3) << "101"
-                                                      << ""
-                                                      << "" << Ok << true;
+        << "10" << Ok << true << QString::fromUtf8("OutputsR:|10|");
+    QTest::newRow("answer and the start of the next")
+        << (In5 + Out1.left(3)) << 3 << 2 << ""
+        << ""
+        << "" << Out1.left(3) << "101"
+        << ""
+        << "" << Ok << true << QString::fromUtf8("Inputs:|101|");
     QTest::newRow("inputs refused with 1")
         << Answer(4, 1, QByteArray::fromHex("07")) << 3 << 2 << "010"
         << ""
         << "" << QByteArray() << "010"
         << ""
-        << "" << None << false;
+        << "" << None << false << QString::fromUtf8("");
     QTest::newRow("inputs ignored with 0C")
         << Answer(4, 0x0C, QByteArray::fromHex("07")) << 3 << 2 << "010"
         << ""
         << "" << QByteArray() << "010"
         << ""
-        << "" << None << false;
+        << "" << None << false << QString::fromUtf8("");
     QTest::newRow("outputs refused with 1")
         << Answer(5, 1, QByteArray::fromHex("03")) << 3 << 2 << ""
         << "00"
         << "00" << QByteArray() << ""
         << "00"
-        << "00" << None << false;
+        << "00" << None << false << QString::fromUtf8("");
     QTest::newRow("fewer bits than tiles")
         << Answer(4, 0, QByteArray::fromHex("00")) << 10 << 0 << "1111111111"
         << ""
         << "" << QByteArray() << "0000000011"
         << ""
-        << "" << Ok << true;
+        << "" << Ok << true << QString::fromUtf8("Inputs:|0000000011|");
     QTest::newRow("outputs fill an empty request")
         << Answer(5, 0, QByteArray::fromHex("02")) << 0 << 3 << ""
         << ""
         << "" << QByteArray() << ""
         << "010"
-        << "010" << Ok << true;
+        << "010" << Ok << true << QString::fromUtf8("OutputsR:|010|");
     QTest::newRow("outputs keep the request")
         << Answer(5, 0, QByteArray::fromHex("02")) << 0 << 3 << ""
         << "000"
         << "101" << QByteArray() << ""
         << "010"
-        << "101" << Ok << true;
+        << "101" << Ok << true << QString::fromUtf8("OutputsR:|010|");
     QTest::newRow("outputs fill only the missing tail of the request")
         << Answer(5, 0, QByteArray::fromHex("06")) << 0 << 3 << ""
         << "0"
         << "0" << QByteArray() << ""
         << "011"
-        << "011" << Ok << true;
+        << "011" << Ok << true << QString::fromUtf8("OutputsR:|011|");
     QTest::newRow("outputs written copy the request")
         << Answer(6, 0, QByteArray::fromHex("00")) << 0 << 2 << ""
         << "00"
         << "10" << QByteArray() << ""
         << "10"
-        << "10" << Ok << true;
-    QTest::newRow("outputs written with no request") << Answer(6, 0) << 0 << 2 << ""
-                                                     << "01"
-                                                     << "" << QByteArray() << ""
-                                                     << "01"
-                                                     << "" << Ok << true;
+        << "10" << Ok << true << QString::fromUtf8("OutputsW:|10|");
+    QTest::newRow("outputs written with no request")
+        << Answer(6, 0) << 0 << 2 << ""
+        << "01"
+        << "" << QByteArray() << ""
+        << "01"
+        << "" << Ok << true << QString::fromUtf8("OutputsW:||");
     QTest::newRow("signature 12") << Answer(12, 0) << 3 << 2 << ""
                                   << ""
                                   << "" << QByteArray() << ""
                                   << ""
-                                  << "" << None << false;
-    QTest::newRow("signature 12 after a handled answer") << (In5 + Answer(12, 0)) << 3 << 2 << ""
-                                                         << ""
-                                                         << "" << QByteArray() << "101"
-                                                         << ""
-                                                         << "" << Ok << true;
+                                  << "" << None << false << QString::fromUtf8("Neplatný SIG12");
+    QTest::newRow("signature 12 after a handled answer")
+        << (In5 + Answer(12, 0)) << 3 << 2 << ""
+        << ""
+        << "" << QByteArray() << "101"
+        << ""
+        << "" << Ok << true << QString::fromUtf8("Neplatný SIG12");
     QTest::newRow("garbage with no frame start")
         << QByteArray("garbage\r\n\x00\xff", 11) << 3 << 2 << ""
         << ""
         << "" << QByteArray() << ""
         << ""
-        << "" << None << false;
+        << "" << None << false << QString::fromUtf8("");
     QTest::newRow("garbage keeps a final star") << QByteArray("garbage*") << 3 << 2 << ""
                                                 << ""
                                                 << "" << QByteArray("*") << ""
                                                 << ""
-                                                << "" << None << false;
+                                                << "" << None << false << QString::fromUtf8("");
     QTest::newRow("carriage return before the frame start")
         << (QByteArray("ab\rcd") + In5) << 3 << 2 << ""
         << ""
         << "" << QByteArray() << "101"
         << ""
-        << "" << Ok << true;
+        << "" << Ok << true << QString::fromUtf8("Inputs:|101|");
     QTest::newRow("8-byte frame refused, next applied")
         << (QByteArray::fromHex("2A6100043104") +
             char(FrameSum(QByteArray::fromHex("2A6100043104"))) + "\r" + In5)
@@ -234,7 +242,7 @@ void TstOrvaneRecv::framing_data() {
         << ""
         << "" << QByteArray() << "101"
         << ""
-        << "" << Ok << true;
+        << "" << Ok << true << QString::fromUtf8("Inputs:|101|");
 }
 
 void TstOrvaneRecv::framing() {
@@ -250,6 +258,7 @@ void TstOrvaneRecv::framing() {
     QFETCH(QString, set);
     QFETCH(QString, status);
     QFETCH(bool, cycle);
+    QFETCH(QString, log);
 
     auto& M = MonitorState;
     MakeTiles(inTiles, outTiles);
@@ -269,6 +278,12 @@ void TstOrvaneRecv::framing() {
     QCOMPARE(Status(), status);
     QCOMPARE(M.TmIoCycle, cycle ? Now() + 300 : NeverTime);
     QCOMPARE(M.TmAckTout, cycle ? NeverTime : Ack);
+    if (log == QLatin1String("RXS")) {
+        // A frame that is not complete yet is traced as it stands.
+        QVERIFY(DebugLines().last().startsWith(QStringLiteral("Rxs:")));
+    } else if (!log.isEmpty()) {
+        QVERIFY2(DebugLines().contains(log), qPrintable(DebugLines().join(u'\n')));
+    }
     // Applied states are shown on the tiles.
     if (cycle && in != preIn)
         for (int I = 0; I < M.InStt.size(); ++I)
@@ -294,14 +309,20 @@ void TstOrvaneRecv::identification_data() {
     QTest::addColumn<QByteArray>("info");
     QTest::addColumn<int>("product");
     QTest::addColumn<int>("serial");
-    QTest::newRow("identification text")
-        << Answer(1, 0, "Tarvo 8/8") << QByteArray("Tarvo 8/8") << -1 << -1;
+    QTest::addColumn<QStringList>("log");
+    QTest::newRow("identification text") << Answer(1, 0, "Tarvo 8/8") << QByteArray("Tarvo 8/8")
+                                         << -1 << -1 << QStringList({"Info : Tarvo 8/8"});
     QTest::newRow("identification refused still taken")
-        << Answer(1, 3, "x") << QByteArray("x") << -1 << -1;
+        << Answer(1, 3, "x") << QByteArray("x") << -1 << -1 << QStringList({"Info : x"});
+    QTest::newRow("empty identification")
+        << Answer(1, 0) << QByteArray() << -1 << -1 << QStringList();
     QTest::newRow("product and serial")
-        << Answer(2, 0, QByteArray::fromHex("0102FFFE99")) << QByteArray() << 0x0102 << 0xFFFE;
+        << Answer(2, 0, QByteArray::fromHex("0102FFFE99")) << QByteArray() << 0x0102 << 0xFFFE
+        << QStringList({QString::fromUtf8("Číslo produktu : 258"),
+                        QString::fromUtf8("Výrobní číslo : 65534")});
     QTest::newRow("signature 2 with 3 bytes")
-        << Answer(2, 0, QByteArray::fromHex("010203")) << QByteArray() << -1 << -1;
+        << Answer(2, 0, QByteArray::fromHex("010203")) << QByteArray() << -1 << -1
+        << QStringList({QString::fromUtf8("Error - v.č.")});
 }
 
 void TstOrvaneRecv::identification() {
@@ -309,8 +330,12 @@ void TstOrvaneRecv::identification() {
     QFETCH(QByteArray, info);
     QFETCH(int, product);
     QFETCH(int, serial);
+    QFETCH(QStringList, log);
     MonitorState.Tracking = true;
     Feed(stream);
+    QStringList Lines = DebugLines();
+    Lines.removeIf([](const QString& L) { return L.startsWith(QLatin1String("Rxs:")); });
+    QCOMPARE(Lines, log);
     QCOMPARE(MonitorState.InfoStr, info);
     QCOMPARE(MonitorState.ProductNo, product);
     QCOMPARE(MonitorState.SerialNo, serial);
@@ -336,6 +361,7 @@ void TstOrvaneRecv::names_data() {
     QTest::addColumn<int>("sig");
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("label");
+    // The log line shows the name as received: empty when the module sent none.
     QTest::newRow("input name Door") << 7 << QByteArray::fromHex("03446F6F722020") << "Door";
     QTest::newRow("input name with control bytes")
         << 7 << QByteArray::fromHex("03446F6F72000D09") << "Door";
@@ -360,6 +386,13 @@ void TstOrvaneRecv::names() {
     Feed(Answer(quint8(sig), 0, data));
     const auto& Tile = sig == 7 ? fMainDs->PnlIn[2].lblName : fMainDs->PnlOut[2].lblName;
     QCOMPARE(Tile->text(), label);
+    const QString Shown =
+        label.startsWith(QLatin1String("Input ")) || label.startsWith(QLatin1String("Output "))
+            ? QString()
+            : label;
+    const QString Line = (sig == 7 ? QStringLiteral("InName:|") : QStringLiteral("OutName:|")) +
+                         Shown + QStringLiteral("|3|");
+    QVERIFY2(DebugLines().contains(Line), qPrintable(DebugLines().join(u'\n')));
     QCOMPARE(sig == 7 ? M.InNameNo : M.OutNameNo, 4);
     QCOMPARE(Status(), QStringLiteral("Receive OK"));
 }
@@ -429,6 +462,7 @@ void TstOrvaneRecv::refusedNameEndsChain() {
     QCOMPARE(M.OutNameNo, 0);
     QCOMPARE(M.TmGetIo, NeverTime);
     QCOMPARE(M.TmAckTout, Now() + 2000);
+    QVERIFY(DebugLines().contains(QStringLiteral("InName: error")));
     QCOMPARE(fMainDs->PnlIn[1].lblName->text(), QString());
 }
 

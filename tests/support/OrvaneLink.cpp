@@ -3,45 +3,26 @@
 #include "uMainDs.h"
 #include "uOrvane97.h"
 
-#include <QFrame>
-#include <QLabel>
+#include "uDebug.h"
+
 #include <QLineEdit>
-#include <QPushButton>
-#include <QScrollArea>
+#include <QListWidget>
 #include <QTest>
 
-namespace {
-
-template <typename T> void FillTile(T& Tile, QWidget* Parent) {
-    Tile.pnlMain = new QFrame(Parent);
-    Tile.imgStt = new QLabel(Tile.pnlMain);
-    Tile.lblName = new QLabel(Tile.pnlMain);
-    Tile.lblStt = new QLabel(Tile.pnlMain);
+void MakeTiles(int Inputs, int Outputs) {
+    for (int N = 1; N <= Inputs; ++N)
+        fMainDs->PnlInItemAdd(N);
+    for (int N = 1; N <= Outputs; ++N)
+        fMainDs->PnlOutItemAdd(N);
 }
 
-} // namespace
-
-void MakeTiles(int Inputs, int Outputs) {
-    TfMainDs* W = fMainDs;
-    for (int N = 1; N <= Inputs; ++N)
-        W->PnlInItemAdd(N);
-    for (int N = 1; N <= Outputs; ++N)
-        W->PnlOutItemAdd(N);
-    while (W->PnlIn.size() < Inputs) {
-        TPnlIn Tile;
-        FillTile(Tile, W->scrlbx1Client);
-        W->PnlIn.append(Tile);
+QStringList DebugLines() {
+    QStringList Lines;
+    for (int I = 0; I < fDebug->lst1->count(); ++I) {
+        const QString Line = fDebug->lst1->item(I)->text();
+        Lines.append(Line.mid(Line.indexOf(u' ') + 1));
     }
-    while (W->PnlOut.size() < Outputs) {
-        TPnlOut Tile;
-        FillTile(Tile, W->scrlbx1Client);
-        const int No = static_cast<int>(W->PnlOut.size()) + 1;
-        Tile.btnOn = new QPushButton(QStringLiteral("On"), Tile.pnlMain);
-        Tile.btnOn->setProperty("Tag", No);
-        Tile.btnOff = new QPushButton(QStringLiteral("Off"), Tile.pnlMain);
-        Tile.btnOff->setProperty("Tag", No);
-        W->PnlOut.append(Tile);
-    }
+    return Lines;
 }
 
 QString Bits(const TTarvoIOArray& Arr) {

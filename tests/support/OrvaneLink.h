@@ -4,10 +4,13 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
-// Input and output tiles for a test: made by the tile operations, or by hand
-// with every control when those cannot make them.
+// Input and output tiles for a test, made by the tile operations.
 void MakeTiles(int Inputs, int Outputs);
+
+// Lines of the debug log without their time stamps.
+QStringList DebugLines();
 
 // "1" and "0" per element, the way the debug log writes states.
 QString Bits(const TTarvoIOArray& Arr);
