@@ -69,6 +69,24 @@ QString SockCliHostText(const QString& Field) {
     return Colon + 1 > 7 ? Field.left(Colon) : Field;
 }
 
+QHostAddress SockCliHost(const QString& Text) {
+    // Numbers only: a host name would block the program in a lookup.
+    static const QRegularExpression Dotted(
+        QStringLiteral("^([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})$"));
+    const QRegularExpressionMatch Match = Dotted.match(Text);
+    if (!Match.hasMatch())
+        return {};
+    // Each part in decimal: "010" is ten, never octal eight.
+    quint32 Ip = 0;
+    for (int I = 1; I <= 4; ++I) {
+        const uint Part = Match.capturedView(I).toUInt();
+        if (Part > 255)
+            return {};
+        Ip = Ip << 8 | Part;
+    }
+    return QHostAddress(Ip);
+}
+
 void TfMainDs::SockCliBind() {
     connect(SockCli, &QTcpSocket::connected, this, [this] {
         SockCliConnected = true;
@@ -91,12 +109,8 @@ void TfMainDs::SockCliBind() {
 bool TfMainDs::SockCliOrvOn() {
     try {
         auto& M = MonitorState;
-        const QString Adr = SockCliHostText(edtIpAdr->text());
-        // Numbers only: a host name would block the program in a lookup.
-        static const QRegularExpression Dotted(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
-        QHostAddress Host;
-        if (!Dotted.match(Adr).hasMatch() || !Host.setAddress(Adr) ||
-            Host.protocol() != QAbstractSocket::IPv4Protocol)
+        const QHostAddress Host = SockCliHost(SockCliHostText(edtIpAdr->text()));
+        if (Host.isNull())
             return false;
         if (M.OrvPort < 1 || M.OrvPort > 65535)
             return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractSocket>
+#include <QHostAddress>
 #include <QString>
 
 // The number "Sock err : " shows: the operating system's errno for the failure
@@ -11,3 +12,6 @@ int SockErrorCode(QAbstractSocket::SocketError Error, const QString& Text);
 // The address part of the address field: a colon after a complete dotted
 // address (position 8 or later, counted from 1) starts the web port.
 QString SockCliHostText(const QString& Field);
+
+// A dotted IPv4 address, every part decimal; null for any other text.
+QHostAddress SockCliHost(const QString& Text);

@@ -20,6 +20,8 @@ private slots:
     void cleanup();
     void hostText_data();
     void hostText();
+    void dottedAddress_data();
+    void dottedAddress();
     void notADottedAddressFailsCleanly_data();
     void notADottedAddressFailsCleanly();
     void connectReportsAndStartsNames_data();
@@ -68,6 +70,34 @@ void TstSock::hostText() {
     QFETCH(QString, field);
     QFETCH(QString, host);
     QCOMPARE(SockCliHostText(field), host);
+}
+
+void TstSock::dottedAddress_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("address"); // empty: refused
+    QTest::newRow("plain") << "192.168.1.254"
+                           << "192.168.1.254";
+    QTest::newRow("leading zeros are decimal") << "192.168.001.010"
+                                               << "192.168.1.10";
+    QTest::newRow("part over 255") << "300.1.1.1"
+                                   << "";
+    QTest::newRow("three parts") << "127.1.1"
+                                 << "";
+    QTest::newRow("host name") << "localhost"
+                               << "";
+    QTest::newRow("IPv6") << "::1"
+                          << "";
+    QTest::newRow("blank inside") << "127.0.0. 1"
+                                  << "";
+    QTest::newRow("trailing dot") << "1.2.3.4."
+                                  << "";
+}
+
+void TstSock::dottedAddress() {
+    QFETCH(QString, text);
+    QFETCH(QString, address);
+    const QHostAddress Host = SockCliHost(text);
+    QCOMPARE(Host.isNull() ? QString() : Host.toString(), address);
 }
 
 void TstSock::notADottedAddressFailsCleanly_data() {
