@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     ClockSetNow(1'000'000'000);
     auto& M = MonitorState;
     M.Tracking = Conf & 1;
-    M.DebugOn = Cut & 2;
+    M.DebugOn = (Cut & 6) == 6; // the log is slow: one input in four
     M.DevMode = 0;
     M.InNameNo = Conf >> 4;
     M.OutNameNo = (Conf >> 1) & 7;

@@ -10,7 +10,7 @@ namespace {
 constexpr quint8 AckIgnore = 0x0C;
 // The trace of a waiting backlog shows its head; a whole megabyte per frame
 // would make a long backlog cost the square of its length.
-constexpr qsizetype RxsLogMax = 4096;
+constexpr qsizetype RxsLogMax = 512;
 
 void Log(const QString& S) {
     if (fDebug)
