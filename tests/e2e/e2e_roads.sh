@@ -82,9 +82,13 @@ run_road() {
   rm -rf "$WORK/app" "$WORK/sim.log"
   mkdir -p "$WORK/app"
 
+  # For pictures, inputs that change by themselves.
+  local extra=()
+  [ -z "$SHOTS" ] || extra=(--toggle-ms 230)
   "$SIM" --mode "$mode" --http-port 0 --orvane-port 0 --inputs 8 --outputs 8 \
     --in-names "Door,Window,Motion,Smoke,Water,Button,Key,Power" \
-    --out-names "Light,Fan,Heater,Pump,Siren,Lock,Valve,Spare" >"$WORK/sim.log" 2>&1 &
+    --out-names "Light,Fan,Heater,Pump,Siren,Lock,Valve,Spare" \
+    ${extra[@]+"${extra[@]}"} >"$WORK/sim.log" 2>&1 &
   SIM_PID=$!
   local addr="" i
   for ((i = 0; i < 100; i++)); do
