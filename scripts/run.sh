@@ -104,7 +104,9 @@ else
   done
   if [ -z "$SIM_ADDR" ]; then
     cat "$SIM_LOG" >&2
-    echo "run.sh: the simulator did not start (a port in use? try: scripts/run.sh -- --http-port 8081 --orvane-port 10002)" >&2
+    echo "run.sh: the simulator did not start" >&2
+    grep -q "cannot listen" "$SIM_LOG" &&
+      echo "run.sh: other ports: scripts/run.sh -- --http-port 8081 --orvane-port 10002" >&2
     exit 1
   fi
   if [ ! -f "$INI" ]; then
