@@ -1,4 +1,5 @@
 // The TCP road through the tick: a fake module on loopback, the clock injected.
+#include "FakeHttpModule.h"
 #include "OrvaneLink.h"
 #include "TestApp.h"
 #include "uMainDs.h"
@@ -20,6 +21,7 @@ class TstTcpRoad : public QObject {
 private slots:
     void init();
     void cleanup();
+    void startReadsSettingsThenSpeaksOrvane();
     void namesThenCycle();
     void refusedConnectionRetries();
     void halfFrameOfADroppedConnection();
@@ -76,6 +78,47 @@ QStringList TstTcpRoad::Requests() const {
         Out.append(QString::number(Rec.SIG) + u':' + QString::fromLatin1(Rec.DATA.toHex()));
     }
     return Out;
+}
+
+void TstTcpRoad::startReadsSettingsThenSpeaksOrvane() {
+    auto& M = MonitorState;
+    Link = std::make_unique<TOrvaneLink>(8, 8);
+    Link->State.Mode = 0;
+    Link->State.Info = QStringLiteral("Tarvo IO 8/8;");
+    Link->State.Outputs[7] = true;
+    TFakeHttpModule Http(&Link->State);
+    QVERIFY(Http.Listen());
+    // The web port stays in the field; the Orvane port comes from the settings.
+    fMainDs->edtIpAdr->setText(Http.HostPort());
+
+    fMainDs->btnTrackSwClick();
+    App->TickAfter(1);
+    QVERIFY(QTest::qWaitFor([&] { return M.TmSetXmlDone.load() != NeverTime; }, 10000));
+    App->TickAfter(1);
+    QCOMPARE(M.DevMode, 0);
+    QCOMPARE(M.OrvPort, int(Link->Module.Port()));
+    QCOMPARE(fMainDs->PnlIn.size(), 8);
+    QCOMPARE(fMainDs->PnlOut.size(), 8);
+    QVERIFY(Link->WaitConnected());
+    QCOMPARE(M.TmGetNames, Now());
+
+    App->TickAfter(1);
+    QVERIFY(Drive([&] { return M.TmGetIo != NeverTime; }, 200));
+    QStringList Names;
+    for (int I = 1; I <= 8; ++I)
+        Names.append(QStringLiteral("7:%1").arg(I, 2, 10, QChar(u'0')));
+    for (int I = 1; I <= 8; ++I)
+        Names.append(QStringLiteral("8:%1").arg(I, 2, 10, QChar(u'0')));
+    QCOMPARE(Requests(), Names);
+    QCOMPARE(fMainDs->PnlOut[7].lblName->text(), QStringLiteral("Out 8"));
+
+    App->TickAfter(1);
+    QVERIFY(Drive([&] { return !M.OutStt.isEmpty(); }));
+    QCOMPARE(Bits(M.OutSet), QStringLiteral("00000001"));
+    QCOMPARE(M.TmIoCycle, Now() + 300);
+    fMainDs->btnTrackSwClick();
+    QVERIFY(!M.Tracking);
+    QVERIFY(!fMainDs->SockCliActive());
 }
 
 void TstTcpRoad::namesThenCycle() {
