@@ -66,6 +66,14 @@ int IniInt(const QSettings& Ini, const QString& Key, int Default) {
     return Ok ? V : Default;
 }
 
+// The INI reader turns an unquoted comma into a list; the address is one text.
+QString IniText(const QSettings& Ini, const QString& Key, const QString& Default) {
+    const QVariant V = Ini.value(Key, Default);
+    if (V.typeId() == QMetaType::QStringList)
+        return V.toStringList().join(u',');
+    return V.toString();
+}
+
 } // namespace
 
 TfMainDs::TfMainDs(QWidget* Parent) : QWidget(Parent) {
@@ -171,7 +179,9 @@ void TfMainDs::FormCreate() {
     MonitorState.IniPath = QCoreApplication::applicationDirPath() + QDir::separator();
 }
 
-QString TfMainDs::IniFileName() const { return MonitorState.IniPath + QStringLiteral("Dorsena.ini"); }
+QString TfMainDs::IniFileName() const {
+    return MonitorState.IniPath + QStringLiteral("Dorsena.ini");
+}
 
 bool TfMainDs::GetExeVersion(quint16& Major, quint16& Minor, quint16& Release, quint16& Build) {
     // The build system stamps the version; there is no resource to read here.
@@ -185,7 +195,8 @@ bool TfMainDs::GetExeVersion(quint16& Major, quint16& Minor, quint16& Release, q
 void TfMainDs::FormShow() {
     quint16 Major = 0, Minor = 0, Release = 0, Build = 0;
     if (GetExeVersion(Major, Minor, Release, Build))
-        setWindowTitle(QStringLiteral("Dorsena v.%1.%2.%3.%4").arg(Major).arg(Minor).arg(Release).arg(Build));
+        setWindowTitle(
+            QStringLiteral("Dorsena v.%1.%2.%3.%4").arg(Major).arg(Minor).arg(Release).arg(Build));
 
     pnlIn->hide();
     pnlOut->hide();
@@ -194,7 +205,7 @@ void TfMainDs::FormShow() {
     {
         QSettings Ini(IniFileName(), QSettings::IniFormat);
         Ini.beginGroup(QStringLiteral("Glob"));
-        edtIpAdr->setText(Ini.value(QStringLiteral("IpAdr"), QStringLiteral("192.168.1.254")).toString());
+        edtIpAdr->setText(IniText(Ini, QStringLiteral("IpAdr"), QStringLiteral("192.168.1.254")));
         const int Top = IniInt(Ini, QStringLiteral("Top"), 100);
         const int Left = IniInt(Ini, QStringLiteral("Left"), 100);
         move(Left, Top);
@@ -231,7 +242,8 @@ void TfMainDs::FormClose() {
     Ini.setValue(QStringLiteral("Track"), MonitorState.Tracking ? 1 : 0);
     Ini.endGroup();
     Ini.sync();
-    if (Ini.status() != QSettings::NoError)
+    // A file that read badly is still written; only a failed write is reported.
+    if (Ini.status() == QSettings::AccessError)
         MessageBoxProc(this, QStringLiteral("Unable to write to ") + Path);
 }
 
