@@ -124,6 +124,9 @@ void TfMainDs::CreateControls() {
 
     lblInputs = MakeLabel(scrlbx1Client, QStringLiteral("Inputs"), 4, 4, WindowFont(16, true));
     lblOutputs = MakeLabel(scrlbx1Client, QStringLiteral("Outputs"), 4, 79, WindowFont(16, true));
+    // On the button-shadow background the toolkit would pick a light text colour.
+    lblInputs->setForegroundRole(QPalette::WindowText);
+    lblOutputs->setForegroundRole(QPalette::WindowText);
     lblErr = MakeLabel(scrlbx1Client, QString(), 144, -2, WindowFont(24, true));
     lblErr->setStyleSheet(QStringLiteral("color: red"));
 
@@ -162,8 +165,9 @@ void TfMainDs::LayoutBars() {
     const int H = height();
     const int Shift = W - DesignWidth;
     pnl1->setGeometry(0, 0, W, TopBarHeight);
-    lbl6->move(617 + Shift, 12);
     edtIpAdr->move(713 + Shift, 8);
+    // A substitute for Segoe UI may run wider: never let the label slide under the field.
+    lbl6->move(qMin(617 + Shift, edtIpAdr->x() - 4 - lbl6->width()), 12);
     btnTrackSw->move(833 + Shift, 7);
     lblInfo->resize(qMax(0, lbl6->x() - 8 - lblInfo->x()), lblInfo->height());
 

@@ -24,6 +24,7 @@ void VerifyLook(bool Monitoring) {
     const QPalette::ColorRole Role = Monitoring ? QPalette::Dark : QPalette::Button;
     QCOMPARE(fMainDs->scrlbx1->backgroundRole(), Role);
     QCOMPARE(TileAreaColour().rgb(), fMainDs->scrlbx1->palette().color(Role).rgb());
+    QCOMPARE(fMainDs->lblInputs->foregroundRole(), QPalette::WindowText);
 }
 
 // Output buttons as the tiles carry them: only the tag matters here.
