@@ -28,9 +28,10 @@ bool Fire(TDeadline& Deadline, TDeadline TickTime) {
 }
 
 bool Fire(TDoneDeadline& Deadline, TDeadline TickTime) {
-    if (!IsDue(Deadline.load(), TickTime))
+    const TDeadline Seen = Deadline.load();
+    if (!IsDue(Seen, TickTime))
         return false;
-    Deadline.store(NeverTime);
+    Deadline.disarm(Seen);
     return true;
 }
 

@@ -97,6 +97,7 @@ private slots:
     void busyIndicatorOff();
     void armedToNowIsDueOnlyLater();
     void doneDeadlineFromWorker();
+    void doneDeadlineKeepsNewerStore();
     void disarmedBeforeAction();
     void recoveryChainTimes();
     void orderWithinTick_data();
@@ -189,6 +190,19 @@ void TstMainDsTick::doneDeadlineFromWorker() {
     App.TickAfter(1);
     QCOMPARE(MonitorState.TmPollDone.load(), NeverTime);
     QCOMPARE(MonitorState.TmPollTout, NeverTime);
+}
+
+void TstMainDsTick::doneDeadlineKeepsNewerStore() {
+    // The worker of a second request may store its time between the tick's read
+    // and its disarm; that completion must stay armed for the next tick.
+    TDoneDeadline Done;
+    Done.store(T0);
+    const TDeadline Seen = Done.load();
+    Done.store(T0 + 7); // the other thread, in between
+    Done.disarm(Seen);
+    QCOMPARE(Done.load(), T0 + 7);
+    Done.disarm(T0 + 7);
+    QCOMPARE(Done.load(), NeverTime);
 }
 
 void TstMainDsTick::disarmedBeforeAction() {
