@@ -154,6 +154,7 @@ void TfMainDs::CreateControls() {
     tmr1->start();
 
     SockCli = new QTcpSocket(this);
+    Il1Create();
 
     resize(DesignWidth, DesignHeight);
     LayoutBars();

@@ -119,6 +119,7 @@ public:
     QString IniFileName() const;
 
     // Tiles
+    void Il1Create();
     void PnlInItemAdd(int N);
     void PnlOutItemAdd(int N);
     bool PnlInSetName(int N, const QString& S);

@@ -2,11 +2,22 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QTime>
 #include <QWidget>
+
+#include <functional>
 
 class QListWidget;
 class QMenu;
 class QAction;
+class QLocale;
+
+// Source of the local wall-clock time of the stamps; tests fix it.
+using TDebugTimeSource = std::function<QTime()>;
+extern TDebugTimeSource DebugTimeSource;
+
+// The locale's separator between hours and minutes; ":" when it has none.
+QString DebugTimeSeparator(const QLocale& Locale);
 
 // Rolling, time-stamped trace; it logs only while its window is open.
 class TfDebug : public QWidget {
@@ -14,6 +25,9 @@ class TfDebug : public QWidget {
 
 public:
     explicit TfDebug(QWidget* Parent = nullptr);
+
+    // Every line has this height, so the lines that fit follow from the list's height.
+    static constexpr int ItemHeight = 13;
 
     QListWidget* lst1 = nullptr;
     QMenu* pm1 = nullptr;
@@ -33,6 +47,14 @@ public:
     void FormResize();
     void FormClose();
     void Copy1Click();
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+
+private:
+    void AddLine(const QString& Line);
 };
 
 extern TfDebug* fDebug;
