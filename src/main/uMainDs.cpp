@@ -81,7 +81,11 @@ TfMainDs::TfMainDs(QWidget* Parent) : QWidget(Parent) {
     FormCreate();
 }
 
-TfMainDs::~TfMainDs() = default;
+TfMainDs::~TfMainDs() {
+    // The socket dies with the window and reports its close: nobody is left to hear it.
+    if (SockCli)
+        SockCli->disconnect(this);
+}
 
 void TfMainDs::CreateControls() {
     setWindowTitle(QStringLiteral("Dorsena"));
@@ -154,6 +158,7 @@ void TfMainDs::CreateControls() {
     tmr1->start();
 
     SockCli = new QTcpSocket(this);
+    SockCliBind();
     Il1Create();
 
     resize(DesignWidth, DesignHeight);

@@ -86,6 +86,8 @@ public:
     // Not visible
     QTimer* tmr1 = nullptr;
     QTcpSocket* SockCli = nullptr;
+    bool SockCliConnected = false; // from the connect event to the disconnect event
+    QString SockCliTarget;         // "address:port" of the last opening
     QList<QPixmap> il1;
 
     QList<TPnlIn> PnlIn;
@@ -146,6 +148,7 @@ public:
     bool OrvaneTimerRecv_Buf_Rx();
 
     // TCP connection
+    void SockCliBind();
     bool SockCliOrvOn();
     bool SockCliOrvOff();
     bool SockCliActive() const;

@@ -19,6 +19,13 @@ int Tag(QObject* Sender) { return Sender ? Sender->property("Tag").toInt() : 0; 
 } // namespace
 
 void TfMainDs::TrackOnProc(TDeadline DT) {
+    // Requested outputs of one module are never written to another.
+    if (edtIpAdr->text() != MonitorState.LastIpAdr) {
+        MonitorState.LastIpAdr = edtIpAdr->text();
+        MonitorState.InStt.clear();
+        MonitorState.OutStt.clear();
+        MonitorState.OutSet.clear();
+    }
     MonitorState.Tracking = true;
     MonitorState.TmBusyStep = Now();
     PnlInClear();

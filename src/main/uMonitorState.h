@@ -39,6 +39,7 @@ struct TMonitorState {
     qint32 InNameNo = 0;
     qint32 OutNameNo = 0;
     qint32 OrvPort = 10001;
+    QString LastIpAdr; // address field of the last Start: states belong to that module
     QByteArray InfoStr;
     qint32 ProductNo = -1;
     qint32 SerialNo = -1;
