@@ -66,6 +66,14 @@ int IniInt(const QSettings& Ini, const QString& Key, int Default) {
     return Ok ? V : Default;
 }
 
+// The INI reader turns an unquoted comma into a list; the address is one text.
+QString IniText(const QSettings& Ini, const QString& Key, const QString& Default) {
+    const QVariant V = Ini.value(Key, Default);
+    if (V.typeId() == QMetaType::QStringList)
+        return V.toStringList().join(u',');
+    return V.toString();
+}
+
 } // namespace
 
 TfMainDs::TfMainDs(QWidget* Parent) : QWidget(Parent) {
@@ -120,6 +128,9 @@ void TfMainDs::CreateControls() {
 
     lblInputs = MakeLabel(scrlbx1Client, QStringLiteral("Inputs"), 4, 4, WindowFont(16, true));
     lblOutputs = MakeLabel(scrlbx1Client, QStringLiteral("Outputs"), 4, 79, WindowFont(16, true));
+    // On the button-shadow background the toolkit would pick a light text colour.
+    lblInputs->setForegroundRole(QPalette::WindowText);
+    lblOutputs->setForegroundRole(QPalette::WindowText);
     lblErr = MakeLabel(scrlbx1Client, QString(), 144, -2, WindowFont(24, true));
     lblErr->setStyleSheet(QStringLiteral("color: red"));
 
@@ -160,8 +171,9 @@ void TfMainDs::LayoutBars() {
     const int H = height();
     const int Shift = W - DesignWidth;
     pnl1->setGeometry(0, 0, W, TopBarHeight);
-    lbl6->move(617 + Shift, 12);
     edtIpAdr->move(713 + Shift, 8);
+    // A substitute for Segoe UI may run wider: never let the label slide under the field.
+    lbl6->move(qMin(617 + Shift, edtIpAdr->x() - 4 - lbl6->width()), 12);
     btnTrackSw->move(833 + Shift, 7);
     lblInfo->resize(qMax(0, lbl6->x() - 8 - lblInfo->x()), lblInfo->height());
 
@@ -177,7 +189,9 @@ void TfMainDs::FormCreate() {
     MonitorState.IniPath = QCoreApplication::applicationDirPath() + QDir::separator();
 }
 
-QString TfMainDs::IniFileName() const { return MonitorState.IniPath + QStringLiteral("Dorsena.ini"); }
+QString TfMainDs::IniFileName() const {
+    return MonitorState.IniPath + QStringLiteral("Dorsena.ini");
+}
 
 bool TfMainDs::GetExeVersion(quint16& Major, quint16& Minor, quint16& Release, quint16& Build) {
     // The build system stamps the version; there is no resource to read here.
@@ -191,7 +205,8 @@ bool TfMainDs::GetExeVersion(quint16& Major, quint16& Minor, quint16& Release, q
 void TfMainDs::FormShow() {
     quint16 Major = 0, Minor = 0, Release = 0, Build = 0;
     if (GetExeVersion(Major, Minor, Release, Build))
-        setWindowTitle(QStringLiteral("Dorsena v.%1.%2.%3.%4").arg(Major).arg(Minor).arg(Release).arg(Build));
+        setWindowTitle(
+            QStringLiteral("Dorsena v.%1.%2.%3.%4").arg(Major).arg(Minor).arg(Release).arg(Build));
 
     pnlIn->hide();
     pnlOut->hide();
@@ -200,7 +215,7 @@ void TfMainDs::FormShow() {
     {
         QSettings Ini(IniFileName(), QSettings::IniFormat);
         Ini.beginGroup(QStringLiteral("Glob"));
-        edtIpAdr->setText(Ini.value(QStringLiteral("IpAdr"), QStringLiteral("192.168.1.254")).toString());
+        edtIpAdr->setText(IniText(Ini, QStringLiteral("IpAdr"), QStringLiteral("192.168.1.254")));
         const int Top = IniInt(Ini, QStringLiteral("Top"), 100);
         const int Left = IniInt(Ini, QStringLiteral("Left"), 100);
         move(Left, Top);
@@ -237,7 +252,8 @@ void TfMainDs::FormClose() {
     Ini.setValue(QStringLiteral("Track"), MonitorState.Tracking ? 1 : 0);
     Ini.endGroup();
     Ini.sync();
-    if (Ini.status() != QSettings::NoError)
+    // A file that read badly is still written; only a failed write is reported.
+    if (Ini.status() == QSettings::AccessError)
         MessageBoxProc(this, QStringLiteral("Unable to write to ") + Path);
 }
 

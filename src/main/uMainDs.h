@@ -96,6 +96,11 @@ public:
     // Tick scheduler
     void tmr1Timer();
     void TimerProc();
+    // Step 12: an index missing from either array is no difference.
+    static bool IoOutputsDiffer(const TTarvoIOArray& Stt, const TTarvoIOArray& Set,
+                                qsizetype Count);
+    // Step 2: calls Proc once, again only while it fails and Buf keeps shrinking.
+    static void RxBufProcess(QByteArray& Buf, const std::function<bool()>& Proc);
 
     // Start, stop and output requests
     void TrackOnProc(TDeadline DT);

@@ -28,9 +28,10 @@ bool Fire(TDeadline& Deadline, TDeadline TickTime) {
 }
 
 bool Fire(TDoneDeadline& Deadline, TDeadline TickTime) {
-    if (!IsDue(Deadline.load(), TickTime))
+    const TDeadline Seen = Deadline.load();
+    if (!IsDue(Seen, TickTime))
         return false;
-    Deadline.store(NeverTime);
+    Deadline.disarm(Seen);
     return true;
 }
 
@@ -46,6 +47,24 @@ QString NextBusyCaption(const QString& Caption) {
 }
 
 } // namespace
+
+bool TfMainDs::IoOutputsDiffer(const TTarvoIOArray& Stt, const TTarvoIOArray& Set,
+                               qsizetype Count) {
+    const qsizetype N = qMin(Count, qMin(Stt.size(), Set.size()));
+    for (qsizetype I = 0; I < N; ++I) {
+        if (Stt[I] != Set[I])
+            return true;
+    }
+    return false;
+}
+
+void TfMainDs::RxBufProcess(QByteArray& Buf, const std::function<bool()>& Proc) {
+    // A processor that fails without consuming anything would fail the same way
+    // again; the buffer shrinking on every repeat bounds the loop.
+    qsizetype Before = Buf.size();
+    while (!Proc() && !Buf.isEmpty() && Buf.size() < Before)
+        Before = Buf.size();
+}
 
 void TfMainDs::TimerProc() {
     auto& M = MonitorState;
@@ -72,11 +91,7 @@ void TfMainDs::TimerProc() {
             if (!M.RxStage2.isEmpty())
                 M.RxBuf.append(M.RxStage2);
         }
-        // Repeat only while the processor makes progress: the tick must complete.
-        QByteArray Before;
-        do {
-            Before = M.RxBuf;
-        } while (!OrvaneTimerRecv_Buf_Rx() && !M.RxBuf.isEmpty() && M.RxBuf != Before);
+        RxBufProcess(M.RxBuf, [this] { return OrvaneTimerRecv_Buf_Rx(); });
     }
 
     // 3. Settings request
@@ -101,8 +116,8 @@ void TfMainDs::TimerProc() {
                 M.TmFreshStart = Now() + 1000;
             } else {
                 M.TmTrackOff = Now();
-                MessageBoxProc(this,
-                               QStringLiteral("Switch Tarvo to WEB or TCP server communication mode"));
+                MessageBoxProc(
+                    this, QStringLiteral("Switch Tarvo to WEB or TCP server communication mode"));
             }
         }
     }
@@ -137,8 +152,7 @@ void TfMainDs::TimerProc() {
     // 9. Periodic web request: output command or live state
     if (Fire(M.TmPollStart, TickTime) && M.Tracking) {
         M.TmPollStart = Now() + 30000;
-        const bool Started =
-            M.WebOutCmd != QChar(0) ? GetSetXmlOutStart(3) : GetFreshXmlStart(3);
+        const bool Started = M.WebOutCmd != QChar(0) ? GetSetXmlOutStart(3) : GetFreshXmlStart(3);
         if (Started)
             M.TmPollTout = TickTime + 5000;
         else
@@ -164,12 +178,7 @@ void TfMainDs::TimerProc() {
 
     // 12. I/O cycle
     if (Fire(M.TmIoCycle, TickTime) && M.Tracking) {
-        bool Differ = false;
-        for (qsizetype I = 0; I < PnlOut.size() && !Differ; ++I) {
-            // An index missing from either array is no difference.
-            if (I < M.OutStt.size() && I < M.OutSet.size())
-                Differ = M.OutStt[I] != M.OutSet[I];
-        }
+        const bool Differ = IoOutputsDiffer(M.OutStt, M.OutSet, PnlOut.size());
         const bool Sent = (Differ ? SendSetOutputs() : SendGetOutputs()) && SendGetInputs();
         if (!Sent) {
             SttInfoStr(SttError, QStringLiteral("Sock send err"));

@@ -15,6 +15,11 @@ class TDoneDeadline {
 public:
     TDeadline load() const { return Value.load(std::memory_order_acquire); }
     void store(TDeadline V) { Value.store(V, std::memory_order_release); }
+    // Disarms only if the worker has not stored a newer time meanwhile, so a
+    // second completion that lands during the tick is not lost.
+    void disarm(TDeadline Seen) {
+        Value.compare_exchange_strong(Seen, NeverTime, std::memory_order_acq_rel);
+    }
 
 private:
     std::atomic<TDeadline> Value{NeverTime};

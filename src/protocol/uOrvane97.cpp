@@ -60,6 +60,7 @@ void FrameDecode(QByteArray& Err, const QByteArray& Frame, TOrvaneFormat97& Rec)
         // Only checked frames arrive here, but a frame that lies about its
         // length must still not read past its end.
         if (Rec.NUM + 4 > Frame.size()) {
+            Rec.DATA.clear();
             Msg = "NUM beyond frame";
         } else {
             Rec.DATA = Rec.NUM > 5 ? Frame.mid(7, Rec.NUM - 5) : QByteArray();
