@@ -59,27 +59,31 @@ TFakeOrvaneModule::~TFakeOrvaneModule() {
     }
 }
 
-bool TFakeOrvaneModule::Listen(quint16 Port) {
+bool TFakeOrvaneModule::Listen(quint16 Port, const QHostAddress& Address) {
     if (!Server) {
         Server = new QTcpServer(this);
         connect(Server, &QTcpServer::newConnection, this, &TFakeOrvaneModule::OnNewConnection);
     }
     if (Server->isListening())
         return true;
-    if (!Server->listen(QHostAddress::LocalHost, Port)) {
+    if (!Server->listen(Address, Port)) {
         Log(QStringLiteral("listen failed: ") + Server->errorString());
         return false;
     }
     ListenPort = Server->serverPort();
     if (State)
         State->OrvanePort = ListenPort;
-    Log(QStringLiteral("listening on 127.0.0.1:%1").arg(ListenPort));
+    Log(QStringLiteral("listening on %1:%2").arg(Address.toString()).arg(ListenPort));
     return true;
 }
 
 void TFakeOrvaneModule::StopListening() {
     if (Server)
         Server->close();
+}
+
+QString TFakeOrvaneModule::ErrorString() const {
+    return Server ? Server->errorString() : QString();
 }
 
 bool TFakeOrvaneModule::IsListening() const {

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QHostAddress>
 #include <QList>
 #include <QObject>
 
@@ -12,7 +13,7 @@
 class QTcpServer;
 class QTcpSocket;
 
-// The Orvane side of a simulated module: a TCP server on 127.0.0.1 that answers
+// The Orvane side of a simulated module: a TCP server (127.0.0.1 unless told) that answers
 // requests of frame format 97 from a shared module state, with switches for the
 // faults a real line shows.
 class TFakeOrvaneModule : public QObject {
@@ -22,8 +23,10 @@ public:
     explicit TFakeOrvaneModule(TFakeModuleState* State, QObject* Parent = nullptr);
     ~TFakeOrvaneModule() override;
 
-    // Listens on 127.0.0.1; port 0 picks a free one. Also stores the port in the state.
-    bool Listen(quint16 Port = 0);
+    // Port 0 picks a free one. Also stores the port in the state.
+    bool Listen(quint16 Port = 0,
+                const QHostAddress& Address = QHostAddress(QHostAddress::LocalHost));
+    QString ErrorString() const;
     // Stops accepting; connections made before stay. A later connect is refused.
     void StopListening();
     bool IsListening() const;
