@@ -41,19 +41,6 @@ void HttpGlobalInit() {
     Q_UNUSED(Ready);
 }
 
-TDoneDeadline* DoneDeadline(qint32 GetID) {
-    switch (GetID) {
-    case 1:
-        return &MonitorState.TmSetXmlDone;
-    case 2:
-        return &MonitorState.TmFreshDone;
-    case 3:
-        return &MonitorState.TmPollDone;
-    default:
-        return nullptr;
-    }
-}
-
 QByteArray Unquote(QByteArray V) {
     V = V.trimmed();
     if (V.size() >= 2 && (V.front() == '"' || V.front() == '\'') && V.back() == V.front())
@@ -110,6 +97,19 @@ bool DecodeBy(const QByteArray& Name, const QByteArray& Body, QString& Text) {
 }
 
 } // namespace
+
+TDoneDeadline* DoneDeadline(qint32 GetID) {
+    switch (GetID) {
+    case 1:
+        return &MonitorState.TmSetXmlDone;
+    case 2:
+        return &MonitorState.TmFreshDone;
+    case 3:
+        return &MonitorState.TmPollDone;
+    default:
+        return nullptr;
+    }
+}
 
 QString HttpBodyText(const QByteArray& Body, const QByteArray& ContentType) {
     QString Text;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "uClock.h"
+#include "uMonitorState.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -113,3 +114,6 @@ private:
 // Body bytes -> text: the charset of the Content-Type, else the encoding of
 // the XML declaration, else UTF-8.
 QString HttpBodyText(const QByteArray& Body, const QByteArray& ContentType);
+
+// The done deadline a request of this kind signals; null for an unknown kind.
+TDoneDeadline* DoneDeadline(qint32 GetID);

@@ -11,19 +11,6 @@
 
 namespace {
 
-TDoneDeadline* DoneOf(int ID) {
-    switch (ID) {
-    case 1:
-        return &MonitorState.TmSetXmlDone;
-    case 2:
-        return &MonitorState.TmFreshDone;
-    case 3:
-        return &MonitorState.TmPollDone;
-    default:
-        return nullptr;
-    }
-}
-
 QList<qint32> Schedule(int Step) {
     QList<qint32> L;
     for (int I = 1; I <= THttpCliThr::MaxAttempts; ++I)
@@ -60,7 +47,7 @@ class TestHttpCliThr : public QObject {
     bool WaitDone(int ID, int Ms = 5000) {
         QElapsedTimer T;
         T.start();
-        while (DoneOf(ID)->load() == NeverTime) {
+        while (DoneDeadline(ID)->load() == NeverTime) {
             if (T.elapsed() > Ms)
                 return false;
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
@@ -105,10 +92,10 @@ private slots:
         QCOMPARE(Cli->ExcErrStr, QString());
         QCOMPARE(Cli->Response, QString::fromUtf8(TFakeHttpModule::SettingsXml(State)));
         QCOMPARE(Cli->Count, 1);
-        QCOMPARE(DoneOf(ID)->load(), TTestApp::StartTime);
+        QCOMPARE(DoneDeadline(ID)->load(), TTestApp::StartTime);
         for (int Other = 1; Other <= 3; ++Other) {
             if (Other != ID)
-                QCOMPARE(DoneOf(Other)->load(), NeverTime);
+                QCOMPARE(DoneDeadline(Other)->load(), NeverTime);
         }
         QCOMPARE(Fake->Targets(), QStringList{QStringLiteral("/settings.xml")});
         QCOMPARE(Fake->Requests().first().Method, QStringLiteral("GET"));
@@ -119,7 +106,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Cli->Idle(), 5000);
         QCOMPARE(Cli->StatusCode, 200);
         for (int ID = 1; ID <= 3; ++ID)
-            QCOMPARE(DoneOf(ID)->load(), NeverTime);
+            QCOMPARE(DoneDeadline(ID)->load(), NeverTime);
     }
 
     void elevenAttemptsOn404() {
