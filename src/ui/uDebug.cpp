@@ -60,38 +60,39 @@ void AppendEscape(QString& Out, uint Code) {
     Out += u'>';
 }
 
-// Control characters escaped, every other byte the character of the same code.
-QString ByteText(const QByteArray& S) {
+// What each byte shows as: control characters escaped, the rest through Char.
+using TByteTable = QList<QString>;
+
+template <typename TChar> TByteTable MakeByteTable(TChar Char) {
+    TByteTable T(256);
+    for (uint B = 0; B < 256; ++B) {
+        if (B < 0x20)
+            AppendEscape(T[B], B);
+        else
+            T[B] = Char(B);
+    }
+    return T;
+}
+
+QString TableText(const QByteArray& S, const TByteTable& Table) {
     QString Out;
     Out.reserve(S.size());
-    for (const char Ch : S) {
-        const uchar B = uchar(Ch);
-        if (B < 0x20)
-            AppendEscape(Out, B);
-        else
-            Out += QChar(B);
-    }
+    for (const char Ch : S)
+        Out += Table[uchar(Ch)];
     return Out;
 }
 
-// As ByteText, but through the display code page.
+// Every byte the character of the same code.
+QString ByteText(const QByteArray& S) {
+    static const TByteTable Table = MakeByteTable([](uint B) { return QString(QChar(B)); });
+    return TableText(S, Table);
+}
+
+// Every byte the character it stands for in the display code page.
 QString CodePageText(const QByteArray& S) {
-    static const QList<QString> Table = [] {
-        QList<QString> T(256);
-        for (int B = 0x20; B < 256; ++B)
-            T[B] = NameText(QByteArray(1, char(B)));
-        return T;
-    }();
-    QString Out;
-    Out.reserve(S.size());
-    for (const char Ch : S) {
-        const uchar B = uchar(Ch);
-        if (B < 0x20)
-            AppendEscape(Out, B);
-        else
-            Out += Table[B];
-    }
-    return Out;
+    static const TByteTable Table =
+        MakeByteTable([](uint B) { return NameText(QByteArray(1, char(B))); });
+    return TableText(S, Table);
 }
 
 QString UnitText(const QString& S) {
