@@ -50,6 +50,18 @@ bool TfMainDs::OrvaneTimerRecv_Buf_Rx() {
     bool Handled = false;
     TOrvaneFormat97 Rec;
 
+    // Names tile No - 1 from a name answer; true when the same side has a next name.
+    const auto NameAnswer = [&](const char* Label, qint32& No,
+                                bool (TfMainDs::*SetName)(int, const QString&), qsizetype Tiles) {
+        const QString Name = AnswerName(Rec.DATA);
+        Log(QString::fromLatin1(Label) + QStringLiteral(":|") + Name + u'|' + QString::number(No) +
+            u'|');
+        const bool Named = (this->*SetName)(No - 1, Name);
+        if (Named)
+            ++No;
+        return Named && No <= Tiles && No <= 255;
+    };
+
     while (Pos < Size) {
         // A lone "*" may be the start of the next frame.
         if (Size - Pos == 1 && B[Pos] == '*')
@@ -150,17 +162,12 @@ bool TfMainDs::OrvaneTimerRecv_Buf_Rx() {
             Handled = true;
             break;
         }
-        case 7: {
+        case 7:
             if (!Ack) {
                 Log(QStringLiteral("InName: error"));
                 break;
             }
-            const QString Name = AnswerName(Rec.DATA);
-            Log(QStringLiteral("InName:|") + Name + u'|' + QString::number(M.InNameNo) + u'|');
-            const bool Named = PnlInSetName(M.InNameNo - 1, Name);
-            if (Named)
-                ++M.InNameNo;
-            if (Named && M.InNameNo <= PnlIn.size() && M.InNameNo <= 255) {
+            if (NameAnswer("InName", M.InNameNo, &TfMainDs::PnlInSetName, PnlIn.size())) {
                 SendGetInputName(static_cast<quint8>(M.InNameNo));
             } else if (!PnlOut.isEmpty()) {
                 M.OutNameNo = 1;
@@ -170,24 +177,17 @@ bool TfMainDs::OrvaneTimerRecv_Buf_Rx() {
             }
             Handled = true;
             break;
-        }
-        case 8: {
+        case 8:
             if (!Ack) {
                 Log(QStringLiteral("OutName: error"));
                 break;
             }
-            const QString Name = AnswerName(Rec.DATA);
-            Log(QStringLiteral("OutName:|") + Name + u'|' + QString::number(M.OutNameNo) + u'|');
-            const bool Named = PnlOutSetName(M.OutNameNo - 1, Name);
-            if (Named)
-                ++M.OutNameNo;
-            if (Named && M.OutNameNo <= PnlOut.size() && M.OutNameNo <= 255)
+            if (NameAnswer("OutName", M.OutNameNo, &TfMainDs::PnlOutSetName, PnlOut.size()))
                 SendGetOutputName(static_cast<quint8>(M.OutNameNo));
             else
                 M.TmGetIo = Now();
             Handled = true;
             break;
-        }
         default:
             Log(QStringLiteral("Neplatný SIG") + QString::number(Rec.SIG));
             break;
